@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds with warnings as errors and runs the whole suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh test
+scripts/build.sh build-test -DCW_WERROR=ON -DCW_BUILD_TESTS=ON
+cd build-test
+ctest --output-on-failure --timeout 600 "$@"

@@ -1,0 +1,5 @@
+list(APPEND CW_CORE_SOURCES
+)
+list(APPEND CW_UI_SOURCES
+    messaging/sendf.cpp
+)

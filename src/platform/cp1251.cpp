@@ -1,0 +1,69 @@
+#include "platform/cp1251.h"
+
+#include <array>
+#include <unordered_map>
+
+namespace {
+
+// Code points of the bytes 0x80..0xFF.
+constexpr std::array<char16_t, 128> kHigh = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
+};
+
+char16_t highCodePoint(unsigned char byte) {
+    if (byte >= 0xC0)
+        return static_cast<char16_t>(0x0410 + (byte - 0xC0)); // А..я
+    return kHigh[byte - 0x80];
+}
+
+const std::unordered_map<char16_t, char>& reverseTable() {
+    static const auto table = [] {
+        std::unordered_map<char16_t, char> map;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            map.emplace(highCodePoint(static_cast<unsigned char>(b)), static_cast<char>(b));
+        return map;
+    }();
+    return table;
+}
+
+} // namespace
+
+QString fromCp1251(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        *out++ = QChar(byte < 0x80 ? char16_t(byte) : highCodePoint(byte));
+    }
+    return text;
+}
+
+QByteArray toCp1251(QStringView text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const auto& table = reverseTable();
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80) {
+            *out++ = static_cast<char>(u);
+        } else {
+            const auto it = table.find(u);
+            *out++ = it != table.end() ? it->second : '?';
+        }
+    }
+    return bytes;
+}
+
+QByteArray asciiUpper(QByteArray bytes) {
+    for (char& c : bytes)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return bytes;
+}

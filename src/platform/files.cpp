@@ -1,0 +1,5 @@
+#include "platform/files.h"
+
+#include <QDir>
+
+QString bareFilePath(const QString& name) { return QDir::current().absoluteFilePath(name); }

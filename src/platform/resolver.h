@@ -1,0 +1,7 @@
+#pragma once
+
+// Name lookups (forward and reverse). Filled in with the socket layer.
+class IResolver {
+public:
+    virtual ~IResolver() = default;
+};

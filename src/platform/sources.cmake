@@ -1,0 +1,13 @@
+list(APPEND CW_CORE_SOURCES
+    platform/exceptions.cpp
+    platform/cp1251.cpp
+    platform/guard.cpp
+    platform/clock.cpp
+    platform/files.cpp
+    platform/services.cpp
+)
+list(APPEND CW_UI_SOURCES
+    platform/qt_boxes.cpp
+    platform/shell_open.cpp
+    platform/real_services.cpp
+)

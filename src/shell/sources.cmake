@@ -1,0 +1,6 @@
+list(APPEND CW_CORE_SOURCES
+)
+list(APPEND CW_UI_SOURCES
+    shell/form1.cpp
+    shell/program.cpp
+)

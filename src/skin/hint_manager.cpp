@@ -1,0 +1,5 @@
+#include "skin/hint_manager.h"
+
+#include <QWidget>
+
+TsHintManager::TsHintManager(QWidget* window) : QObject(window) {}

@@ -1,0 +1,4 @@
+list(APPEND CW_UI_SOURCES
+    skin/system_menu.cpp
+    skin/hint_manager.cpp
+)
