@@ -1,0 +1,5 @@
+#include "shell/server_control.h"
+
+// Filled in with the network core.
+void StartServer() {}
+void PauseServer() {}
