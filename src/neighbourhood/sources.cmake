@@ -1,4 +1,5 @@
 list(APPEND CW_CORE_SOURCES
+    neighbourhood/presence.cpp
 )
 list(APPEND CW_UI_SOURCES
 )

@@ -4,4 +4,5 @@ list(APPEND CW_UI_SOURCES
     shell/form1.cpp
     shell/program.cpp
     shell/server_control.cpp
+    shell/form1_components.cpp
 )
