@@ -1,5 +1,7 @@
 list(APPEND CW_CORE_SOURCES
     messaging/line_list.cpp
+    messaging/archive_text.cpp
+    messaging/archive_file.cpp
 )
 list(APPEND CW_UI_SOURCES
     messaging/sendf.cpp
