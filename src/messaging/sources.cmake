@@ -2,6 +2,7 @@ list(APPEND CW_CORE_SOURCES
     messaging/line_list.cpp
     messaging/archive_text.cpp
     messaging/archive_file.cpp
+    messaging/ignore_list.cpp
 )
 list(APPEND CW_UI_SOURCES
     messaging/sendf.cpp
