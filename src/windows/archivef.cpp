@@ -1,9 +1,137 @@
 #include "windows/archivef.h"
 
+#include "messaging/archive_text.h"
+#include "platform/boxes.h"
+#include "platform/exceptions.h"
 #include "platform/guard.h"
+#include "platform/services.h"
 
-TArchiveF::TArchiveF() : TSecondaryForm(QStringLiteral("Архив сообщений"), WindowSizing::Sizeable, QSize(411, 312)) {
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+TArchiveF::TArchiveF()
+    : TSecondaryForm(QStringLiteral("Архив сообщений"), WindowSizing::Sizeable, QSize(411, 312)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 8, 8);
+
+    sPanel1 = new QWidget(this);
+    sPanel1->setFixedHeight(25);
+    auto* panel = new QHBoxLayout(sPanel1);
+    panel->setContentsMargins(8, 0, 8, 0);
+    sLabel2 = new QLabel(QStringLiteral("Непрочитанные сообщения:"), sPanel1);
+    unread = new QLabel(QStringLiteral("0"), sPanel1);
+    panel->addWidget(sLabel2);
+    panel->addWidget(unread);
+    panel->addStretch();
+    layout->addWidget(sPanel1);
+
+    Archive = new QPlainTextEdit(this);
+    Archive->setReadOnly(true);
+    Archive->setUndoRedoEnabled(false);
+    Archive->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Archive->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Archive->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(8, 0, 0, 0);
+    body->addWidget(Archive, 1);
+
+    sButton1 = new QPushButton(QStringLiteral("Очистить"), this);
+    sButton2 = new QPushButton(QStringLiteral("Закрыть"), this);
+    for (QPushButton* b : {sButton1, sButton2})
+        b->setFixedSize(70, 23);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sButton1);
+    buttons->addWidget(sButton2);
+    body->addLayout(buttons);
+    layout->addLayout(body, 1);
+
+    setTabOrder(sButton2, sButton1);
+    setTabOrder(sButton1, Archive);
+    connect(sButton1, &QPushButton::clicked, this,
+            [this] { guarded([this] { sButton1Click(); }); });
+    connect(sButton2, &QPushButton::clicked, this,
+            [this] { guarded([this] { sButton2Click(); }); });
+
     guarded([this] { FormCreate(); });
 }
 
-void TArchiveF::FormCreate() { setSystemMenuCaptions(); }
+void TArchiveF::FormCreate() {
+    setSystemMenuCaptions();
+    loadArchive();
+}
+
+void TArchiveF::loadArchive() {
+    text_ = file_.load(); // on failure the archive starts empty and the error is shown
+    Archive->setPlainText(viewText(text_));
+    // The newest entries are at the end: start there.
+    Archive->moveCursor(QTextCursor::End);
+    Archive->ensureCursorVisible();
+}
+
+void TArchiveF::FormShow() {
+    sButton2->setFocus();
+}
+
+void TArchiveF::FormHide() {
+    setUnreadCount(0);
+}
+
+void TArchiveF::FormDestroy() {
+    file_.replace(text_);
+}
+
+void TArchiveF::sButton1Click() {
+    if (services().boxes->question(this, QStringLiteral("Chatterwick"),
+                                   QStringLiteral("Удалить все сообщения из архива?")) ==
+        Answer::Yes)
+        clearArchive();
+}
+
+void TArchiveF::sButton2Click() {
+    close();
+}
+
+void TArchiveF::appendEntry(const QByteArray& entry) {
+    const QByteArray added = appendedBytes(text_, entry);
+    text_ += added;
+    showInView(added);
+    try {
+        file_.append(text_, added);
+        writeErrorShown_ = false;
+    } catch (const Exception& e) {
+        if (!std::exchange(writeErrorShown_, true))
+            showError(e.Message());
+    }
+}
+
+void TArchiveF::showInView(const QByteArray& added) {
+    // Only the new bytes go into the view, so an entry costs the same in any archive.
+    QScrollBar* bar = Archive->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    QTextCursor end(Archive->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(viewText(added));
+    // A reader at the end follows new entries; one scrolled back stays where he is.
+    if (atEnd)
+        bar->setValue(bar->maximum());
+}
+
+void TArchiveF::clearArchive() {
+    text_.clear();
+    Archive->clear();
+    file_.replace(text_);
+}
+
+int TArchiveF::unreadCount() const {
+    return unread->text().toInt();
+}
+
+void TArchiveF::setUnreadCount(int count) {
+    unread->setText(QString::number(count));
+}
