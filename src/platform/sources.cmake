@@ -5,6 +5,7 @@ list(APPEND CW_CORE_SOURCES
     platform/clock.cpp
     platform/files.cpp
     platform/services.cpp
+    platform/process.cpp
 )
 list(APPEND CW_UI_SOURCES
     platform/qt_boxes.cpp
