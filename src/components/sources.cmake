@@ -1,4 +1,8 @@
 list(APPEND CW_CORE_SOURCES
+    components/id_exceptions.cpp
+    components/id_stack.cpp
+    components/id_component.cpp
+    components/id_ip_watch.cpp
 )
 list(APPEND CW_UI_SOURCES
     components/icon_file.cpp

@@ -14,6 +14,7 @@ void installRealServices() {
     s.boxes = std::make_unique<QtBoxes>();
     s.clock = std::make_unique<SystemClock>();
     s.shell = std::make_unique<DesktopShellOpen>();
+    s.resolver = std::make_unique<QtResolver>();
     // Further real services are added here as their parts arrive.
     setExceptionHandler([](const QString& message) { showError(message); });
 }

@@ -1,4 +1,6 @@
 list(APPEND CW_CORE_SOURCES
+    platform/socket_errors.cpp
+    platform/resolver.cpp
     platform/exceptions.cpp
     platform/cp1251.cpp
     platform/guard.cpp
