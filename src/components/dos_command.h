@@ -59,10 +59,12 @@ class TDosCommand : public QObject {
     Q_OBJECT
 public:
     explicit TDosCommand(QObject* AOwner = nullptr);
-    // Running workers carry on; they raise no events once the component is gone.
+    // Running workers carry on; they raise no events once the component is gone. Waits for
+    // a handler that is running, so handlers must not wait for the thread that destroys it.
     ~TDosCommand() override;
 
     QByteArray CommandLine;
+    // Copied at Run; raised on the worker's thread, one handler of a component at a time.
     TNewLineEvent OnNewLine;
     TNotifyEvent OnTerminated;
     TStartFailedEvent OnStartFailed;

@@ -3,6 +3,7 @@ list(APPEND CW_CORE_SOURCES
     components/id_stack.cpp
     components/id_component.cpp
     components/id_ip_watch.cpp
+    components/dos_command.cpp
 )
 list(APPEND CW_UI_SOURCES
     components/icon_file.cpp

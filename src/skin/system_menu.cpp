@@ -19,7 +19,8 @@ TsSystemMenu::TsSystemMenu(QWidget* window) : QMenu(window), window_(window) {
     ItemClose->setShortcutContext(Qt::WindowShortcut);
     window->addAction(ItemClose); // Alt+F4 works while the menu is closed too
 
-    connect(ItemRestore, &QAction::triggered, this, [this] { guarded([&] { window_->showNormal(); }); });
+    connect(ItemRestore, &QAction::triggered, this,
+            [this] { guarded([&] { window_->showNormal(); }); });
     connect(ItemMove, &QAction::triggered, this, [this] {
         guarded([&] {
             if (QWindow* w = window_->windowHandle())
@@ -32,15 +33,16 @@ TsSystemMenu::TsSystemMenu(QWidget* window) : QMenu(window), window_(window) {
                 w->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
         });
     });
-    connect(ItemMinimize, &QAction::triggered, this, [this] { guarded([&] { window_->showMinimized(); }); });
-    connect(ItemMaximize, &QAction::triggered, this, [this] { guarded([&] { window_->showMaximized(); }); });
+    connect(ItemMinimize, &QAction::triggered, this,
+            [this] { guarded([&] { window_->showMinimized(); }); });
+    connect(ItemMaximize, &QAction::triggered, this,
+            [this] { guarded([&] { window_->showMaximized(); }); });
     connect(ItemClose, &QAction::triggered, this, [this] { guarded([&] { window_->close(); }); });
     connect(this, &QMenu::aboutToShow, this, &TsSystemMenu::updateStates);
 
     auto* open = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), window);
-    connect(open, &QShortcut::activated, this, [this] {
-        popup(window_->mapToGlobal(QPoint(0, 0)));
-    });
+    connect(open, &QShortcut::activated, this,
+            [this] { popup(window_->mapToGlobal(QPoint(0, 0))); });
 }
 
 void TsSystemMenu::setRussianCaptions() {
