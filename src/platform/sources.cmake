@@ -7,6 +7,7 @@ list(APPEND CW_CORE_SOURCES
     platform/clock.cpp
     platform/files.cpp
     platform/services.cpp
+    platform/profile.cpp
     platform/process.cpp
 )
 list(APPEND CW_UI_SOURCES
