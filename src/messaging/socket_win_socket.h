@@ -76,7 +76,7 @@ public:
     // The port the platform socket is bound to here (0 when none).
     quint16 LocalPort() const;
     // Whether a whole-text write is still handing bytes to the platform.
-    bool WritePending() const { return !pendingWrite_.isEmpty(); }
+    bool WritePending() const { return closeAfterWrite_; }
 
     SocketEventCallback OnSocketEvent;
     ErrorCallback OnErrorEvent;
@@ -114,14 +114,19 @@ protected:
     // Marks a connection established: read and write notifications become due.
     void markConnected();
     void setAddress(quint32 address, quint16 port);
-    // The connect outcome is due now (a failure the platform reported at once, or success).
+    // The connect outcome is awaited; a failure the platform reported at once is delivered
+    // as a notification on a later loop turn, as the platform would have.
     void expectConnectOutcome(int deferredError);
-    void lookupStarted(int id);
+    void lookupStarted(int id) { lookupId_ = id; }
     void lookupFinished() { lookupId_ = 0; }
     int pendingLookup() const { return lookupId_; }
-    // A deferred release that waits until no handler of this socket runs.
-    void releaseWhenIdle(std::function<void()> release);
+    // Runs f as the handling of a notification: this socket's notifiers stay off meanwhile.
+    void dispatch(const std::function<void()>& f);
     bool dispatching() const { return dispatchDepth_ > 0; }
+    // Runs f on a later loop turn once no handler of this socket is running any more.
+    void afterDispatch(std::function<void()> f);
+    bool connecting() const { return connectPending_; }
+    quint64 generation() const { return generation_; }
 
     std::recursive_mutex lock_;
 
@@ -135,10 +140,14 @@ private:
     void connectNotification(int error);
     void flushPendingWrite();
     void sendFailure(int errnoValue);
+    void receiveFailure(int errnoValue);
     void updateNotifiers();
     void dropNotifiers();
-    void closeHandle();
+    // Closes the platform socket; a refused close is reported only when asked.
+    enum class CloseReport { Quiet, Raise };
+    void closeHandle(CloseReport report);
     void leaveDispatch();
+    void runAfterDispatch();
 
     int handle_ = -1;
     bool connected_ = false;
@@ -150,6 +159,7 @@ private:
     bool readDue_ = false;
     bool writeDue_ = false;
     bool connectPending_ = false;
+    bool connectOutcomeQueued_ = false;
     bool closeSeen_ = false;
     bool disconnecting_ = false;
     int dispatchDepth_ = 0;
@@ -157,6 +167,7 @@ private:
     quint64 generation_ = 0;
     QSocketNotifier* readNotifier_ = nullptr;
     QSocketNotifier* writeNotifier_ = nullptr;
+    bool closeAfterWrite_ = false;
     QByteArray pendingWrite_;
     qsizetype pendingOffset_ = 0;
     std::function<void()> written_;
