@@ -14,4 +14,5 @@ list(APPEND CW_UI_SOURCES
     platform/qt_boxes.cpp
     platform/shell_open.cpp
     platform/real_services.cpp
+    platform/sound_canberra.cpp
 )
