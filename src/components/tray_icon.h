@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/popup_menu.h"
 #include "components/tray_area.h"
 
 #include <QByteArray>
@@ -10,7 +11,6 @@
 #include <memory>
 
 class QWidget;
-class TPopupMenu;
 
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,

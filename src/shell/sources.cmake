@@ -8,4 +8,6 @@ list(APPEND CW_UI_SOURCES
     shell/program.cpp
     shell/server_control.cpp
     shell/form1_components.cpp
+    shell/tray_menu.cpp
+    shell/tray_menu_n15.cpp
 )
