@@ -6,6 +6,7 @@ list(APPEND CW_CORE_SOURCES
     messaging/archive_text.cpp
     messaging/archive_file.cpp
     messaging/ignore_list.cpp
+    messaging/reception.cpp
 )
 list(APPEND CW_UI_SOURCES
     messaging/sendf.cpp

@@ -10,4 +10,5 @@ list(APPEND CW_UI_SOURCES
     shell/form1_components.cpp
     shell/tray_menu.cpp
     shell/tray_menu_n15.cpp
+    shell/form1_reception.cpp
 )
