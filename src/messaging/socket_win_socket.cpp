@@ -529,8 +529,9 @@ void TClientWinSocket::Open(const QByteArray& host, int port) {
         const quint64 attempt = generation();
         lookupStarted(services().resolver->lookupHost(
             host, [self, attempt, portBits](const HostLookup& result) {
-                if (self && self->generation() == attempt)
-                    guarded([&] { self->lookupComplete(result, portBits); });
+                TClientWinSocket* socket = self.data();
+                if (socket != nullptr && socket->generation() == attempt)
+                    guarded([&] { socket->lookupComplete(result, portBits); });
             }));
     } catch (...) {
         Disconnect(fd);
