@@ -9,7 +9,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools
     libcanberra-dev libcanberra-pulse sound-theme-freedesktop
     libavahi-client-dev libcap2-bin)
-run_pkgs=(avahi-daemon libqt6svg6)
+run_pkgs=(avahi-daemon libqt6svg6 fonts-dejavu-core xdg-utils)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev
     avahi-daemon avahi-utils dbus iproute2 util-linux
     xvfb icewm imagemagick xdotool x11-utils netcat-openbsd procps)

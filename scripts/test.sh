@@ -3,6 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
-scripts/build.sh build-test -DCW_WERROR=ON -DCW_BUILD_TESTS=ON
+# The tests run the real program too: it keeps config.ini in the build's own directory.
+scripts/build.sh build-test -DCW_WERROR=ON -DCW_BUILD_TESTS=ON \
+    -DCHATTERWICK_SYSTEM_DIR="$PWD/build-test/system"
 cd build-test
 ctest --output-on-failure --timeout 600 "$@"

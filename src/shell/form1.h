@@ -95,6 +95,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Creates the controls and components in their order.
+    void build();
+
     bool settingsRead_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/guard.h"
 #include "platform/services.h"
 #include "shell/form1.h"
+#include "shell/signals.h"
 #include "windows/aboutf.h"
 #include "windows/archivef.h"
 #include "windows/conff.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 
 namespace {
+
+bool exitRequested = false;
 
 // Creates one window; an error escaping its construction is shown and the next one follows.
 template <typename Form> void create(std::unique_ptr<Form>& slot, Form*& instance) {
@@ -32,9 +35,16 @@ template <typename Form> void destroy(std::unique_ptr<Form>& slot, Form*& instan
 
 } // namespace
 
+void endProgram() {
+    exitRequested = true;
+    QCoreApplication::exit(0);
+}
+
 Program::Program() = default;
 
-Program::~Program() { destroyWindows(); }
+Program::~Program() {
+    destroyWindows();
+}
 
 void Program::createWindows() {
     create(form1_, Form1);
@@ -58,15 +68,32 @@ void Program::destroyWindows() {
 
 int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The application title "Chatterwick" is the caption of the boxes. It is not made Qt's
+    // display name, which would be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("chatterwick2"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Chatterwick"));
     // Secondary windows only hide when closed; only closing Form1 ends the run.
     QApplication::setQuitOnLastWindowClosed(false);
     installRealServices();
 
+    // Logout, kill and Ctrl-C end the run as a confirmed exit does, so nothing is lost.
+    ExitSignals exitSignals([] {
+        if (Form1)
+            Form1->close();
+        else
+            endProgram();
+    });
+
+    exitRequested = false;
     Program program;
     program.createWindows();
-    const int result = QApplication::exec();
+    // Without its main window the program has nothing to show and no way to be ended.
+    if (!Form1)
+        exitRequested = true;
+    // An exit asked for while the windows were being created ends the loop as soon as it runs.
+    if (exitRequested)
+        QMetaObject::invokeMethod(
+            &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QApplication::exec();
     program.destroyWindows();
-    return result == 0 ? 0 : result;
+    return 0;
 }

@@ -32,5 +32,9 @@ private:
     std::unique_ptr<TAboutF> aboutF_;
 };
 
+// Ends the run: every event loop, the nested ones of open boxes too, returns, and the exit
+// sequence follows. Asked for before the message loop runs, the loop ends at once.
+void endProgram();
+
 // The program entry: application title "Chatterwick", the windows, the message loop, the exit.
 int runProgram(int argc, char** argv);

@@ -8,7 +8,7 @@ list(APPEND CW_UI_SOURCES
     shell/program.cpp
     shell/server_control.cpp
     shell/form1_components.cpp
+    shell/form1_reception.cpp
     shell/tray_menu.cpp
     shell/tray_menu_n15.cpp
-    shell/form1_reception.cpp
 )

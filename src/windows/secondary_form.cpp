@@ -30,10 +30,15 @@ TSecondaryForm::TSecondaryForm(const QString& title, WindowSizing sizing, QSize 
 
 TSecondaryForm::~TSecondaryForm() = default;
 
-void TSecondaryForm::setSystemMenuCaptions() { sSystemMenu->setRussianCaptions(); }
+void TSecondaryForm::setSystemMenuCaptions() {
+    sSystemMenu->setRussianCaptions();
+}
 
 void TSecondaryForm::showAndActivate() {
-    show();
+    if (isMinimized())
+        showNormal(); // a minimised window is brought back, not left on the taskbar
+    else
+        show();
     raise();
     activateWindow();
 }
