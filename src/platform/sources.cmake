@@ -7,6 +7,7 @@ list(APPEND CW_CORE_SOURCES
     platform/clock.cpp
     platform/files.cpp
     platform/services.cpp
+    platform/net_resources.cpp
     platform/profile.cpp
     platform/process.cpp
 )
