@@ -4,6 +4,7 @@ list(APPEND CW_CORE_SOURCES
     neighbourhood/walk_gate.cpp
     neighbourhood/net_enum_thread.cpp
     neighbourhood/avahi_net_resources.cpp
+    neighbourhood/net_provider.cpp
 )
 list(APPEND CW_UI_SOURCES
     neighbourhood/tree_target.cpp

@@ -1,5 +1,6 @@
 #include "platform/services.h"
 
+#include "neighbourhood/net_provider.h"
 #include "platform/boxes.h"
 #include "platform/clock.h"
 #include "platform/guard.h"
@@ -17,6 +18,7 @@ void installRealServices() {
     s.shell = std::make_unique<DesktopShellOpen>();
     s.sound = std::make_unique<CanberraSound>();
     s.resolver = std::make_unique<QtResolver>();
+    s.netResources = chooseNetResources();
     // Further real services are added here as their parts arrive.
     setExceptionHandler([](const QString& message) { showError(message); });
 }
