@@ -12,7 +12,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config
 run_pkgs=(avahi-daemon libqt6svg6 fonts-dejavu-core xdg-utils)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev
     avahi-daemon avahi-utils dbus iproute2 util-linux
-    xvfb icewm imagemagick xdotool x11-utils netcat-openbsd procps)
+    xvfb icewm imagemagick xdotool x11-utils netcat-openbsd procps x11-xkb-utils)
 
 pkgs=("${build_pkgs[@]}" "${run_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
