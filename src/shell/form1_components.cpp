@@ -6,12 +6,13 @@
 #include "messaging/socket_components.h"
 #include "shell/builtin_assets.h"
 #include "shell/form1.h"
+#include "shell/form1_reception.h"
 #include "shell/tray_menu.h"
 
 void createNetworkComponents(TForm1& form) {
     form.ss = new TServerSocket(&form);
     form.ss->setPort(243);
-    // TODO(reception): form.ss->OnClientRead = ... form.ssClientRead(Sender, Socket);
+    bindReception(form);
 
     form.IPWatch = new TIdIPWatch(&form);
     form.IPWatch->setHistoryFilename(QStringLiteral("iphist.dat"));

@@ -8,6 +8,7 @@
 #include "windows/ignorf.h"
 #include "windows/msgf.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -102,4 +103,34 @@ TEST_F(ReceiveMessageTest, IgnoredSenderLeavesNoTrace) {
     EXPECT_EQ(archiveF.archiveText().count(">> "), 1);
     EXPECT_TRUE(archiveF.archiveText().contains("PC-07.LAN"));
     EXPECT_EQ(sound.played.size(), 1);
+}
+
+namespace {
+// Records archive.ini as it stands at the moment a window is shown.
+class FileAtShow final : public QObject {
+public:
+    explicit FileAtShow(QString path) : path_(std::move(path)) {}
+    QByteArrayList seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            seen.append(readFile(path_));
+        return false;
+    }
+
+private:
+    QString path_;
+};
+} // namespace
+
+TEST_F(ReceiveMessageTest, EntryIsOnDiskBeforeEitherWindowShows) {
+    FileAtShow atShow(dir.path(QStringLiteral("archive.ini")));
+    msgf.installEventFilter(&atShow);
+    archiveF.installEventFilter(&atShow);
+    ReceiveMessage("pc-07", "A"); // opens the message window
+    ReceiveMessage("pc-07", "B"); // opens the archive
+    ASSERT_EQ(atShow.seen.size(), 2);
+    EXPECT_TRUE(atShow.seen[0].endsWith("          A\r\n\r\n\r\n"));
+    EXPECT_TRUE(atShow.seen[1].endsWith("          B\r\n\r\n\r\n"));
 }
