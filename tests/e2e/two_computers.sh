@@ -204,7 +204,9 @@ listening() {
 on() {
     local c=$1
     shift
-    nsenter --net="/run/netns/$(ns_of "$c")" env DISPLAY="$(cat "$E2E_DIR/$c/display.name")" "$@"
+    # A command that hangs (a wait for an event that never comes) fails instead.
+    timeout 20 nsenter --net="/run/netns/$(ns_of "$c")" \
+        env DISPLAY="$(cat "$E2E_DIR/$c/display.name")" "$@"
 }
 
 # The program's icon in icewm's tray: prints its window id and centre.
@@ -372,13 +374,15 @@ tray_exit() {
 # ini_value FILE KEY: the value of KEY in a profile file (one section), without its CR.
 ini_value() { grep -a -m1 "^$2=" "$1" 2>/dev/null | cut -d= -f2- | tr -d '\r'; }
 
-# A popup menu is an override-redirect window of the program's own; so is its tray icon.
+# The program shows a popup menu: an override-redirect window of its own that is neither its
+# tray icon nor a tool tip.
 menu_open() {
     local c=$1 pid id icon
     pid=$(pid_of "$c" program)
     icon=$(tray_icon "$c" | awk '{print $1}')
     for id in $(on "$c" xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
         (($(printf '%d' "${icon:-0}") == id)) && continue
+        on "$c" xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
         on "$c" xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
     done
     return 1
