@@ -42,8 +42,11 @@ TArchiveF::TArchiveF()
 
     sButton1 = new QPushButton(QStringLiteral("Очистить"), this);
     sButton2 = new QPushButton(QStringLiteral("Закрыть"), this);
-    for (QPushButton* b : {sButton1, sButton2})
-        b->setFixedSize(70, 23);
+    // At least the designed width, wider where the desktop's font needs it to fit the caption.
+    for (QPushButton* b : {sButton1, sButton2}) {
+        b->setMinimumWidth(70);
+        b->setFixedHeight(23);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(sButton1);

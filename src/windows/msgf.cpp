@@ -23,7 +23,9 @@ namespace {
 
 QPushButton* makeButton(const QString& caption, const QString& hint, int width, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
-    b->setFixedSize(width, 23);
+    // At least the designed width, wider where the desktop's font needs it to fit the caption.
+    b->setMinimumWidth(width);
+    b->setFixedHeight(23);
     b->setToolTip(hint);
     return b;
 }

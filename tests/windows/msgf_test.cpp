@@ -60,10 +60,13 @@ TEST_F(MsgfTest, ControlsHintsAndTabOrder) {
         {form.sBitBtn1, QStringLiteral("Ответить"), QStringLiteral("Ответить отправителю")},
         {form.sBitBtn2, QStringLiteral("Закрыть"), QStringLiteral("Закрыть окно")},
     };
+    form.showAndActivate();
     for (const auto& b : buttons) {
         EXPECT_EQ(b.button->text(), b.caption);
         EXPECT_EQ(b.button->toolTip(), b.hint);
+        EXPECT_GE(b.button->width(), b.button->sizeHint().width()) << "caption cut off";
     }
+    form.close();
     EXPECT_EQ(nextTabStop(form.msge), form.sBitBtn1);
     EXPECT_EQ(nextTabStop(form.sBitBtn1), form.sButton2);
     EXPECT_EQ(nextTabStop(form.sButton2), form.sBitBtn2);
