@@ -29,6 +29,8 @@ PORT=243
 
 E2E_DIR=
 E2E_OK=0
+E2E_LIMIT=${E2E_LIMIT:-200}
+E2E_WATCHDOG=
 
 log() { printf '[%s] %s\n' "$(date -u +%H:%M:%S.%N | cut -c1-12)" "$*"; }
 
@@ -105,6 +107,10 @@ cleanup() {
     local rc=$? c p
     trap - EXIT INT TERM
     set +e
+    if [ -n "$E2E_WATCHDOG" ]; then
+        pkill -TERM -P "$E2E_WATCHDOG" 2>/dev/null
+        kill -TERM "$E2E_WATCHDOG" 2>/dev/null
+    fi
     if [ -n "$E2E_DIR" ]; then
         for c in a b; do
             # The computer stops its own program and desktop; anything it left is stopped here.
@@ -391,7 +397,10 @@ menu_open() {
 e2e_begin() {
     check_prerequisites
     trap cleanup EXIT
-    trap 'exit 130' INT TERM
+    # Fail on its own before CTest's limit would kill it, so that everything is cleaned up.
+    (sleep "$E2E_LIMIT" && kill -TERM $$) </dev/null >/dev/null 2>&1 &
+    E2E_WATCHDOG=$!
+    trap 'fail "interrupted, or still running after ${E2E_LIMIT}s"' INT TERM
     remove_stale
     E2E_DIR=$(mktemp -d /tmp/cw-e2e.XXXXXX)
     log "working in $E2E_DIR"
