@@ -198,6 +198,8 @@ desktop_ready() {
     [ -s "$E2E_DIR/$1/program.pid" ]
 }
 
+not_listening() { ! listening "$1"; }
+
 ns_of() { if [ "$1" = a ]; then echo "$NS_A"; else echo "$NS_B"; fi; }
 
 listening() {
@@ -266,14 +268,18 @@ wait_window() {
 
 is_active() { [ "$(on "$1" xdotool getactivewindow 2>/dev/null)" = "$2" ]; }
 
-# No error box is up on the computer: a dialog captioned "Chatterwick" (the splash has
-# the same caption but is no dialog).
-no_error_box() {
+# An error box is up on the computer: a dialog captioned "Chatterwick" (the splash has the
+# same caption but is no dialog).
+error_box_up() {
     local id
     for id in $(window_ids "$1" Chatterwick); do
-        on "$1" xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q DIALOG &&
-            fail "an error box is up on computer $1"
+        on "$1" xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q DIALOG && return 0
     done
+    return 1
+}
+
+no_error_box() {
+    error_box_up "$1" && fail "an error box is up on computer $1"
     return 0
 }
 
