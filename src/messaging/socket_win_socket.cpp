@@ -220,12 +220,18 @@ void TCustomWinSocket::readReady() {
         Read(fd);
         return;
     }
-    if (r < 0 && wouldBlock(errno))
+    const int error = r == 0 ? 0 : errno;
+    if (r < 0 && wouldBlock(error))
         return;
-    const int error = r == 0 ? 0 : wsaCodeFromErrno(errno);
     closeSeen_ = true;
     updateNotifiers();
-    closeNotification(error);
+    // A reset while a whole text is still being handed over means the text did not go out:
+    // that is the send's failure.
+    if (error != 0 && closeAfterWrite_) {
+        sendFailure(error);
+        return;
+    }
+    closeNotification(error == 0 ? 0 : wsaCodeFromErrno(error));
 }
 
 void TCustomWinSocket::writeReady() {
