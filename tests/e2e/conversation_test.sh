@@ -19,12 +19,20 @@ archive_b=$E2E_DIR/b/work/archive.ini
 # entry from NAME in TO's archive; logs how long that took.
 press_send() {
     local from=$1 to=$2 text=$3 name=$4 before after arrived
-    local archive=$E2E_DIR/$to/work/archive.ini
+    local archive=$E2E_DIR/$to/work/archive.ini size
+    size=$(entry_size "$name" "$text")
     # Stamped on the computer itself, just before xdotool starts, and after it is done.
     before=$(on "$from" bash -c 'echo "${EPOCHREALTIME/./}"; exec xdotool key Return' | head -n1)
     after=$(now_us)
-    wait_until 15 "the entry from $name in $to's archive.ini" \
-        size_at_least "$archive" "$(entry_size "$name" "$text")"
+    local deadline=$((after + 15000000))
+    until size_at_least "$archive" "$size"; do
+        if (($(now_us) > deadline)); then
+            showing "$from" "$send_title" &&
+                fail "$from's send window is still open: the keys did not reach the controls they were meant for"
+            fail "no entry from $name in $to's archive.ini after 15s"
+        fi
+        sleep 0.005
+    done
     arrived=$(now_us)
     # The press lies between the two stamps around the key command.
     log "from pressing \"Отправить\" on $from to the entry in $to's archive.ini:" \
@@ -51,16 +59,18 @@ check_saved() {
 # A writes to B.
 click_tray a 1
 wait_window a "$send_title" >/dev/null
-# The text box has the focus: two lines, a line break typed between them.
+# From the text box, which has the focus, back to the address box, whose "LOCALHOST" gives
+# way to B's name typed in lower case; Enter there moves on to the text box.
+key a shift+Tab ctrl+a
+type_text a "$HOST_B"
+key a Return
+# Two lines, a line break typed between them.
 type_text a 'Здравствуй, Б!'
 key a Return
 type_text a 'Как дела? Всё хорошо.'
 cp1251 $'Здравствуй, Б!\r\nКак дела? Всё хорошо.' >"$E2E_DIR/to-b"
-# Back to the address box, whose "LOCALHOST" gives way to B's name typed in lower case.
-key a shift+Tab ctrl+a
-type_text a "$HOST_B"
-# On through the text to "Отправить".
-key a Tab Tab
+# On to "Отправить".
+key a Tab
 t0=$(clock)
 press_send a b "$E2E_DIR/to-b" PC-A
 t1=$(clock)
