@@ -46,7 +46,7 @@ TIgnorF::TIgnorF()
     sButton1 = new QPushButton(QStringLiteral(">>"), sPanel3);
     sButton1->setObjectName(QStringLiteral("sButton1"));
     sButton1->setToolTip(QStringLiteral("Копировать"));
-    sButton1->setFixedSize(30, kButtonHeight);
+    sButton1->setFixedSize(40, kButtonHeight);
     sButton1->setEnabled(false);
     panels->addWidget(sButton1);
 
