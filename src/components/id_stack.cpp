@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -133,23 +134,33 @@ void TIdStackWinsock::ListHostAddresses() {
 }
 
 int TIdStackWinsock::GetHostByName(const QByteArray& name, QList<quint32>& addresses) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    // One entry per address, as a host entry lists them.
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    errno = 0;
-    const int rc = ::getaddrinfo(name.constData(), nullptr, &hints, &list);
-    if (rc != 0)
-        return wsaCodeFromAddrInfoError(rc, errno);
-    for (const addrinfo* ai = list; ai; ai = ai->ai_next) {
-        if (ai->ai_family != AF_INET || !ai->ai_addr)
-            continue;
-        sockaddr_in sin{};
-        std::memcpy(&sin, ai->ai_addr, sizeof sin);
-        addresses.append(sin.sin_addr.s_addr);
+    // A host entry keeps the resolver's order; getaddrinfo() would sort the addresses.
+    hostent entry{};
+    hostent* found = nullptr;
+    int herr = 0;
+    std::vector<char> buffer(1024);
+    int rc = 0;
+    while ((rc = ::gethostbyname2_r(name.constData(), AF_INET, &entry, buffer.data(), buffer.size(),
+                                    &found, &herr)) == ERANGE &&
+           buffer.size() < 1024 * 1024)
+        buffer.resize(buffer.size() * 2);
+    if (rc != 0 || found == nullptr) {
+        switch (herr) {
+        case HOST_NOT_FOUND:
+            return wsa::HostNotFound;
+        case TRY_AGAIN:
+            return wsa::TryAgain;
+        case NO_DATA:
+            return wsa::NoData;
+        default:
+            return rc != 0 && rc != ERANGE ? wsaCodeFromErrno(rc) : wsa::NoRecovery;
+        }
     }
-    ::freeaddrinfo(list);
+    for (char** a = found->h_addr_list; a && *a; ++a) {
+        quint32 networkOrder = 0;
+        std::memcpy(&networkOrder, *a, sizeof networkOrder);
+        addresses.append(networkOrder);
+    }
     return 0;
 }
 
