@@ -49,5 +49,34 @@ QString viewText(QByteArrayView text) {
     return out;
 }
 
+QString readingViewText(QByteArrayView text) {
+    const QString lines = viewText(text);
+    QString out;
+    out.reserve(lines.size() + lines.size() / kViewLineLimit);
+    qsizetype start = 0;
+    const qsizetype n = lines.size();
+    while (start <= n) {
+        qsizetype end = lines.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = n;
+        qsizetype pos = start;
+        while (end - pos > kViewLineLimit) {
+            // Only this piece is searched, so a line costs its length, not its square.
+            const QStringView piece = QStringView(lines).sliced(pos, kViewLineLimit);
+            const qsizetype space = piece.lastIndexOf(QLatin1Char(' '));
+            // The space stays at the end of its piece; one near the piece's start (an entry's
+            // indentation) would leave a piece of nothing but blanks.
+            const qsizetype cut = pos + (space >= kViewLineLimit / 2 ? space + 1 : kViewLineLimit);
+            out.append(QStringView(lines).sliced(pos, cut - pos)).append(QLatin1Char('\n'));
+            pos = cut;
+        }
+        out.append(QStringView(lines).sliced(pos, end - pos));
+        if (end < n)
+            out.append(QLatin1Char('\n'));
+        start = end + 1;
+    }
+    return out;
+}
+
 EMemoCapacityError::EMemoCapacityError()
     : Exception(QStringLiteral("Text exceeds memo capacity")) {}

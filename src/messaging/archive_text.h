@@ -25,6 +25,16 @@ QByteArray appendedBytes(QByteArrayView archive, QByteArrayView entry);
 // How a byte text is shown in a plain-text view: every CR LF, CR or LF one line break.
 QString viewText(QByteArrayView text);
 
+// Lines longer than this are shown in a read-only view in pieces of at most this length: the
+// view's word wrap takes time that grows with the square of a line's length, so a single
+// 1 MiB line would freeze the window for minutes.
+inline constexpr qsizetype kViewLineLimit = 1000;
+
+// As viewText, for read-only views: a longer line is broken after the last space in the second
+// half of each piece of kViewLineLimit characters, or at the limit where that half has none.
+// The bytes themselves are not changed; only their view.
+QString readingViewText(QByteArrayView text);
+
 // The largest archive text the archive view takes (bytes).
 inline constexpr qsizetype kArchiveCapacity = qsizetype(256) * 1024 * 1024;
 

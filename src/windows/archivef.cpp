@@ -54,6 +54,16 @@ TArchiveF::TArchiveF()
     body->addLayout(buttons);
     layout->addLayout(body, 1);
 
+    // A reader at the end follows new entries, also when the view is laid out anew on showing
+    // or resizing; one who has scrolled back stays where he is.
+    QScrollBar* bar = Archive->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { followEnd_ = value == bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar] {
+        if (followEnd_)
+            bar->setValue(bar->maximum());
+    });
+
     setTabOrder(sButton2, sButton1);
     setTabOrder(sButton1, Archive);
     connect(sButton1, &QPushButton::clicked, this,
@@ -71,7 +81,7 @@ void TArchiveF::FormCreate() {
 
 void TArchiveF::loadArchive() {
     text_ = file_.load(); // on failure the archive starts empty and the error is shown
-    Archive->setPlainText(viewText(text_));
+    Archive->setPlainText(readingViewText(text_));
     // The newest entries are at the end: start there.
     Archive->moveCursor(QTextCursor::End);
     Archive->ensureCursorVisible();
@@ -103,26 +113,24 @@ void TArchiveF::sButton2Click() {
 void TArchiveF::appendEntry(const QByteArray& entry) {
     const QByteArray added = appendedBytes(text_, entry);
     text_ += added;
-    showInView(added);
+    // The disk first: whatever happens in the view, the entry is kept.
+    QString failure;
     try {
         file_.append(text_, added);
         writeErrorShown_ = false;
     } catch (const Exception& e) {
-        if (!std::exchange(writeErrorShown_, true))
-            showError(e.Message());
+        failure = e.Message();
     }
+    showInView(added);
+    if (!failure.isEmpty() && !std::exchange(writeErrorShown_, true))
+        showError(failure);
 }
 
 void TArchiveF::showInView(const QByteArray& added) {
     // Only the new bytes go into the view, so an entry costs the same in any archive.
-    QScrollBar* bar = Archive->verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
     QTextCursor end(Archive->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(viewText(added));
-    // A reader at the end follows new entries; one scrolled back stays where he is.
-    if (atEnd)
-        bar->setValue(bar->maximum());
+    end.insertText(readingViewText(added));
 }
 
 void TArchiveF::clearArchive() {

@@ -52,6 +52,7 @@ private:
     QByteArray text_;
     ArchiveFile file_;
     bool writeErrorShown_ = false;
+    bool followEnd_ = true;
 };
 
 inline TArchiveF* ArchiveF = nullptr;

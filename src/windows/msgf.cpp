@@ -163,7 +163,7 @@ void TMsgf::sButton2Click() {
 void TMsgf::setMessage(const QByteArray& sender, const QByteArray& time, const QByteArray& text) {
     adrl->setText(fromCp1251(sender));
     datel->setText(fromCp1251(time));
-    msge->setPlainText(viewText(cutAtNul(text)));
+    msge->setPlainText(readingViewText(cutAtNul(text)));
 }
 
 QByteArray TMsgf::senderName() const {

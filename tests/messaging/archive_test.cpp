@@ -53,6 +53,27 @@ TEST(ArchiveText, LineBreaksAndView) {
     EXPECT_EQ(viewText("a\r\nb\rc\nd\xcf"), QStringLiteral("a\nb\nc\ndП"));
 }
 
+TEST(ArchiveText, LongLinesAreViewedInPieces) {
+    const auto q = [](const char16_t* t) { return QString::fromUtf16(t); };
+    const qsizetype k = kViewLineLimit;
+    const QString a(k, u'a');
+    const QString w = QString(k - 10, u'w') + q(u" tail "); // a piece ends after its last space
+    const struct {
+        QByteArray text;
+        QString view;
+    } cases[] = {
+        {"a\r\nb\r\n", q(u"a\nb\n")},
+        {a.toLatin1(), a}, // at the limit: one line
+        {(a + a + q(u"ab")).toLatin1(), a + u'\n' + a + u'\n' + q(u"ab")},
+        {(w + q(u"end") + w + q(u"end")).toLatin1() + "\r\n",
+         w + u'\n' + q(u"end") + w + q(u"\nend\n")},
+        {"          " + a.toLatin1(), q(u"          ") + a.first(k - 10) + u'\n' + a.last(10)},
+        {"\xcf\r\n" + (a + a).toLatin1() + "\r\n\r\n", q(u"П\n") + a + u'\n' + a + q(u"\n\n")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readingViewText(c.text), c.view) << c.text.left(20).constData();
+}
+
 class ArchiveFileTest : public ::testing::Test {
 protected:
     InTempDir dir;

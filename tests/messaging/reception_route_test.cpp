@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -133,4 +135,19 @@ TEST_F(ReceiveMessageTest, EntryIsOnDiskBeforeEitherWindowShows) {
     ASSERT_EQ(atShow.seen.size(), 2);
     EXPECT_TRUE(atShow.seen[0].endsWith("          A\r\n\r\n\r\n"));
     EXPECT_TRUE(atShow.seen[1].endsWith("          B\r\n\r\n\r\n"));
+}
+
+TEST_F(ReceiveMessageTest, HugeLineIsKeptWholeAndViewedInPieces) {
+    const QByteArray text(qsizetype(1) << 20, 'a'); // the largest message, without a break
+    ReceiveMessage("pc-07", text);
+    EXPECT_TRUE(archiveF.archiveText().contains("          " + text + "\r\n"));
+    EXPECT_EQ(archiveFile(), archiveF.archiveText());
+    // One block of that length would take the view's word wrap minutes.
+    for (const QTextDocument* view : {archiveF.Archive->document(), msgf.msge->document()}) {
+        qsizetype longest = 0;
+        for (QTextBlock b = view->begin(); b.isValid(); b = b.next())
+            longest = std::max<qsizetype>(longest, b.length() - 1);
+        EXPECT_LE(longest, kViewLineLimit);
+        EXPECT_GT(view->blockCount(), text.size() / kViewLineLimit);
+    }
 }

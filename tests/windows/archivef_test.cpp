@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,7 +76,7 @@ TEST_F(ArchiveFTest, EntriesReachViewAndFileAtOnce) {
                                 ">> 14:05:11 \r\n          cut" + "\r\n" + entry("after");
     EXPECT_EQ(form.archiveText(), expected);
     EXPECT_EQ(readFile(file()), expected); // before any exit save
-    EXPECT_EQ(form.Archive->toPlainText(), viewText(expected));
+    EXPECT_EQ(form.Archive->toPlainText(), readingViewText(expected));
 }
 
 TEST_F(ArchiveFTest, UnreadableFileIsReportedAndLeftAlone) {
@@ -136,4 +137,19 @@ TEST_F(ArchiveFTest, WriteFailureIsShownOnceAndTheEntryKept) {
     form.appendEntry(entry("d"));
     EXPECT_EQ(readFile(file()), form.archiveText());
     EXPECT_TRUE(form.archiveText().contains("          c\r\n"));
+}
+
+TEST_F(ArchiveFTest, ViewFollowsNewEntriesUnlessScrolledBack) {
+    TArchiveF form;
+    QScrollBar* bar = form.Archive->verticalScrollBar();
+    for (int i = 0; i < 200; ++i) // while hidden, as the archive mostly is
+        form.appendEntry(entry("hidden"));
+    form.showAndActivate();
+    ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }, 2000));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    form.appendEntry(entry("shown"));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    form.appendEntry(entry("later"));
+    EXPECT_EQ(bar->value(), 0);
 }
