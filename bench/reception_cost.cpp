@@ -131,6 +131,33 @@ void BM_ReceiveMessage(benchmark::State& state) {
     perEntry(state);
 }
 
+// The largest message a peer can send, one line without a break, into an archive of the
+// given size; the message window shows it.
+void BM_ReceiveLargestMessage(benchmark::State& state) {
+    CountingBoxes* boxes = installServices();
+    ArchiveDir dir(int(state.range(0)));
+    TIgnorF ignorF;
+    TMsgf msgf;
+    TArchiveF archiveF;
+    IgnorF = &ignorF;
+    Msgf = &msgf;
+    ArchiveF = &archiveF;
+    const QByteArray text(qsizetype(1) << 20, 'a');
+    for (auto _ : state) {
+        ReceiveMessage("pc-07", text);
+        state.PauseTiming();
+        msgf.hide();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    if (!dir.valid() || boxes->errors != 0)
+        state.SkipWithError("the messages did not all reach the archive");
+    IgnorF = nullptr;
+    Msgf = nullptr;
+    ArchiveF = nullptr;
+    perEntry(state);
+}
+
 void archiveSizes(benchmark::internal::Benchmark* b) {
     b->ArgName("entries")->Arg(0)->Arg(10000)->Arg(100000);
     b->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -139,6 +166,13 @@ void archiveSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_ArchiveFileAppend)->Apply(archiveSizes);
 BENCHMARK(BM_ArchiveAppendEntry)->Apply(archiveSizes);
 BENCHMARK(BM_ReceiveMessage)->Apply(archiveSizes);
+BENCHMARK(BM_ReceiveLargestMessage)
+    ->ArgName("entries")
+    ->Arg(0)
+    ->Arg(10000)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 
