@@ -351,8 +351,12 @@ void TCustomWinSocket::Disconnect(int socket) {
         Event(this, TSocketEvent::seDisconnect);
     } catch (...) {
         // A failing handler must not leave a connection that can never be opened again.
-        connected_ = false;
-        closeHandle(CloseReport::Quiet);
+        if (generation == generation_) {
+            address_ = 0;
+            port_ = 0;
+            connected_ = false;
+            closeHandle(CloseReport::Quiet);
+        }
         throw;
     }
     finish();

@@ -1,6 +1,7 @@
 #include "components/id_exceptions.h"
 #include "components/id_ip_watch.h"
 #include "components/id_stack.h"
+#include "support/doubles.h"
 #include "support/test_env.h"
 
 #include <QFileInfo>
@@ -125,6 +126,17 @@ TEST_F(IdentityWithScriptedStack, DestructionReplacesTheHistoryFileWithAnEmptyOn
     QFileInfo info(dir.path(QStringLiteral("iphist.dat")));
     EXPECT_TRUE(info.exists());
     EXPECT_EQ(info.size(), 0);
+}
+
+TEST_F(IdentityWithScriptedStack, AHistoryThatCannotBeWrittenIsReportedAndDestructionGoesOn) {
+    testBoxes().clear();
+    {
+        TIdIPWatch watch;
+        watch.setHistoryFilename(QStringLiteral("no-such-dir/iphist.dat"));
+    }
+    EXPECT_EQ(testBoxes().errors(),
+              QStringList{QStringLiteral("Cannot create file no-such-dir/iphist.dat.")});
+    EXPECT_EQ(StackUsers(), 0);
 }
 
 TEST(IdStack, RealHostAddressResolvesThisComputersName) {

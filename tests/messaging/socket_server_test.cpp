@@ -47,6 +47,9 @@ protected:
             log << QStringLiteral("client disconnect listed=%1")
                        .arg(ss.Socket()->ActiveConnections());
             EXPECT_EQ(ss.Socket()->Connections(0), s);
+            // The handler may call back into the connection: the lock is re-entrant and a
+            // second disconnect inside the first one does nothing.
+            s->Close();
         };
     }
 
