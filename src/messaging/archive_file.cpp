@@ -72,23 +72,38 @@ QByteArray ArchiveFile::load() {
     return text;
 }
 
+ArchiveFile::Appended ArchiveFile::appendToFile(QByteArrayView added) const {
+    const int fd = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return Appended::NotOpened;
+    const bool ok = writeAll(fd, added) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    return ok && closed ? Appended::Yes : Appended::Failed;
+}
+
 void ArchiveFile::append(const QByteArray& text, QByteArrayView added) {
-    if (protected_ || added.isEmpty())
+    if (added.isEmpty())
         return;
+    if (protected_) {
+        // Its old content is not in the archive, so it is never replaced; what arrives now
+        // still joins its end, where the next run that can read it finds it.
+        if (appendToFile(added) != Appended::Yes)
+            throw EFCreateError(bareName_);
+        return;
+    }
     if (!inSync_) {
         replace(text);
         return;
     }
-    const int fd = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) {
+    switch (appendToFile(added)) {
+    case Appended::Yes:
+        return;
+    case Appended::NotOpened:
         // Gone or replaced behind our back: write the whole text rather than a fragment.
         inSync_ = false;
         replace(text);
         return;
-    }
-    const bool ok = writeAll(fd, added) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!ok || !closed) {
+    case Appended::Failed:
         inSync_ = false; // part of the bytes may have landed
         throw EFCreateError(bareName_);
     }

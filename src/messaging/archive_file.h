@@ -14,23 +14,27 @@ public:
 
     // Reads the file: its line breaks made CR LF, cut at a NUL. A missing file gives "".
     // Throws EFOpenError, or EMemoCapacityError for a file too large for the view; such a
-    // file is then never written to (its content is not in the archive).
+    // file is then never replaced (its content is not in the archive), only appended to.
     QByteArray load();
 
     // `text` has just grown by `added` at its end: put the same bytes at the end of the file
     // and flush them to disk. When the file does not hold the text before the growth (it was
-    // missing, normalised at load, or a write failed), the whole text replaces it instead.
-    // Throws EFCreateError; the next write then replaces the file whole.
+    // missing, normalised at load, or a write failed), the whole text replaces it instead,
+    // unless load() refused the file. Throws EFCreateError; the next write then replaces the
+    // file whole.
     void append(const QByteArray& text, QByteArrayView added);
 
     // Replaces the file with `text`, atomically and durably. Throws EFCreateError.
     void replace(const QByteArray& text);
 
-    // Whether load() refused the file, so that nothing may be written to it.
+    // Whether load() refused the file, so that it may only be appended to.
     bool isProtected() const { return protected_; }
 
 private:
+    enum class Appended { Yes, NotOpened, Failed };
+
     QString path() const;
+    Appended appendToFile(QByteArrayView added) const;
 
     QString bareName_;
     bool inSync_ = false;

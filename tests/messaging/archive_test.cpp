@@ -146,9 +146,27 @@ TEST_F(ArchiveFileTest, UnreadableFileIsNeverReplaced) {
         EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file archive.ini"));
     }
     EXPECT_TRUE(archive.isProtected());
-    archive.append("x\r\n", "x\r\n");
+    EXPECT_THROW(archive.append("x\r\n", "x\r\n"), EFCreateError); // not kept: say so
     archive.replace("x\r\n");
     EXPECT_TRUE(QFileInfo(file()).isDir());
+}
+
+TEST_F(ArchiveFileTest, TooLargeFileIsOnlyAppendedTo) {
+    {
+        QFile big(file());
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(kArchiveCapacity + 1)); // sparse: costs no disk
+    }
+    ArchiveFile archive;
+    EXPECT_THROW(archive.load(), EMemoCapacityError);
+    const QByteArray entry = archiveEntry("14:05:09", "PC-07", "kept") + "\r\n";
+    archive.append(entry, entry);
+    archive.replace(entry); // clearing or the exit save would lose the old content
+    QFile after(file());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.size(), kArchiveCapacity + 1 + entry.size());
+    ASSERT_TRUE(after.seek(kArchiveCapacity + 1));
+    EXPECT_EQ(after.readAll(), entry);
 }
 
 TEST_F(ArchiveFileTest, FailedWriteIsReportedAndHealedByTheNextOne) {

@@ -85,9 +85,14 @@ TEST_F(ArchiveFTest, UnreadableFileIsReportedAndLeftAlone) {
     EXPECT_EQ(testBoxes().errors(), QStringList{QStringLiteral("Cannot open file archive.ini.")});
     EXPECT_TRUE(form.archiveText().isEmpty());
     form.appendEntry(entry("kept in memory"));
+    form.appendEntry(entry("also in memory"));
     form.FormDestroy();
     EXPECT_TRUE(QFileInfo(file()).isDir());
-    EXPECT_EQ(testBoxes().errors().size(), 1);
+    // The entries could not be stored: said once.
+    EXPECT_EQ(testBoxes().errors(),
+              (QStringList{QStringLiteral("Cannot open file archive.ini."),
+                           QStringLiteral("Cannot create file archive.ini.")}));
+    EXPECT_TRUE(form.archiveText().contains("also in memory"));
 }
 
 TEST_F(ArchiveFTest, UnreadCounterRules) {
