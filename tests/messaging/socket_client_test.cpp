@@ -200,6 +200,37 @@ TEST_F(SocketClient, OnAgainWhileConnectingNeverLetsTheOldAttemptConnect) {
     EXPECT_TRUE(testBoxes().errors().isEmpty());
 }
 
+TEST_F(SocketClient, AWriteNotificationComesOnceAfterConnectThenOnlyAfterASendWouldBlock) {
+    quint16 rawPort = 0;
+    Fd listener = rawListener(rawPort, 5, 64 * 1024);
+    int writes = 0;
+    cs.OnWrite = [&](QObject*, TCustomWinSocket*) { ++writes; };
+    cs.setHost("pc-b");
+    cs.setPort(rawPort);
+    cs.setActive(true);
+    ASSERT_TRUE(waitUntil([&] { return cs.Active() && writes == 1; }));
+    Fd peer = acceptWaiting(listener);
+    ASSERT_GE(peer.get(), 0);
+    spin(100);
+    EXPECT_EQ(writes, 1); // no storm on an idle connection
+    // Fill the buffers until the platform would block.
+    const QByteArray chunk = pattern(64 * 1024);
+    int r = 0;
+    for (int i = 0; i < 1000 && (r = cs.Socket()->WriteText(chunk)) != -1; ++i)
+        ;
+    ASSERT_EQ(r, -1);
+    spin(50);
+    EXPECT_EQ(writes, 1);
+    // Once the peer drains, the platform tells again, once.
+    bool eof = false;
+    ASSERT_TRUE(waitUntil([&] {
+        readSome(peer.get(), eof);
+        return writes == 2;
+    }));
+    spin(100);
+    EXPECT_EQ(writes, 2);
+}
+
 TEST_F(SocketClient, HostCannotChangeWhileActive) {
     cs.setHost("pc-b");
     cs.setActive(true);
