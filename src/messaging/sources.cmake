@@ -7,6 +7,7 @@ list(APPEND CW_CORE_SOURCES
     messaging/archive_file.cpp
     messaging/ignore_list.cpp
     messaging/reception.cpp
+    messaging/send_queue.cpp
 )
 list(APPEND CW_UI_SOURCES
     messaging/sendf.cpp

@@ -10,6 +10,7 @@ class TImage;
 class TServerSocket;
 class TClientSocket;
 class TCustomWinSocket;
+enum class TErrorEvent;
 class TIdIPWatch;
 class TTrayIcon;
 class TPopupMenu;
@@ -72,6 +73,9 @@ public:
     void csConnecting(QObject* Sender, TCustomWinSocket* Socket);
     void csConnect(QObject* Sender, TCustomWinSocket* Socket);
     void csDisconnect(QObject* Sender, TCustomWinSocket* Socket);
+    // Keeps the books of a send whose connection failed (the error box follows).
+    void csError(QObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
+                 int& ErrorCode);
 
     // Tray and its menu.
     void triClick(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,

@@ -19,8 +19,19 @@ void createNetworkComponents(TForm1& form) {
 
     form.cs = new TClientSocket(&form);
     form.cs->setPort(243);
-    // TODO(sending): form.cs->OnConnecting/OnConnect/OnDisconnect = csConnecting/csConnect/
-    // csDisconnect.
+    form.cs->OnConnecting = [&form](QObject* Sender, TCustomWinSocket* Socket) {
+        form.csConnecting(Sender, Socket);
+    };
+    form.cs->OnConnect = [&form](QObject* Sender, TCustomWinSocket* Socket) {
+        form.csConnect(Sender, Socket);
+    };
+    form.cs->OnDisconnect = [&form](QObject* Sender, TCustomWinSocket* Socket) {
+        form.csDisconnect(Sender, Socket);
+    };
+    form.cs->OnError = [&form](QObject* Sender, TCustomWinSocket* Socket,
+                               TErrorEvent ErrorEvent, int& ErrorCode) {
+        form.csError(Sender, Socket, ErrorEvent, ErrorCode);
+    };
 
     form.tri = new TTrayIcon(&form);
     createMainMenu(form);

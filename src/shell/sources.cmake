@@ -11,4 +11,5 @@ list(APPEND CW_UI_SOURCES
     shell/form1_reception.cpp
     shell/tray_menu.cpp
     shell/tray_menu_n15.cpp
+    shell/form1_sending.cpp
 )
