@@ -164,10 +164,7 @@ void TCustomWinSocket::closeQuietly() {
             resolver->abort(lookupId_);
         lookupId_ = 0;
     }
-    closeAfterWrite_ = false;
-    pendingWrite_.clear();
-    pendingOffset_ = 0;
-    written_ = nullptr;
+    dropPendingWrite();
     closeHandle(CloseReport::Quiet);
     address_ = 0;
     port_ = 0;
@@ -327,10 +324,7 @@ void TCustomWinSocket::Disconnect(int socket) {
             resolver->abort(lookupId_);
         lookupId_ = 0;
     }
-    closeAfterWrite_ = false;
-    pendingWrite_.clear();
-    pendingOffset_ = 0;
-    written_ = nullptr;
+    dropPendingWrite();
     if (handle_ < 0) {
         address_ = 0;
         port_ = 0;
@@ -430,10 +424,7 @@ int TCustomWinSocket::WriteText(const QByteArray& text) {
 }
 
 void TCustomWinSocket::sendFailure(int errnoValue) {
-    closeAfterWrite_ = false;
-    pendingWrite_.clear();
-    pendingOffset_ = 0;
-    written_ = nullptr;
+    dropPendingWrite();
     const int code = wsaCodeFromErrno(errnoValue);
     int reported = code;
     Error(this, TErrorEvent::eeSend, reported);
@@ -470,12 +461,14 @@ void TCustomWinSocket::WriteTextAndClose(const QByteArray& text, std::function<v
 }
 
 void TCustomWinSocket::flushPendingWrite() {
+    bool progressed = false;
     while (pendingOffset_ < pendingWrite_.size()) {
         const ssize_t r =
             ::send(handle_, pendingWrite_.constData() + pendingOffset_,
                    static_cast<size_t>(pendingWrite_.size() - pendingOffset_), MSG_NOSIGNAL);
         if (r >= 0) {
             pendingOffset_ += r;
+            progressed = progressed || r > 0;
             continue;
         }
         const int error = errno;
@@ -484,18 +477,54 @@ void TCustomWinSocket::flushPendingWrite() {
         if (wouldBlock(error)) {
             writeDue_ = true;
             updateNotifiers();
+            watchForStall(progressed);
             return;
         }
         sendFailure(error);
         return;
     }
     auto written = std::exchange(written_, nullptr);
-    closeAfterWrite_ = false;
-    pendingWrite_.clear();
-    pendingOffset_ = 0;
+    dropPendingWrite();
     Disconnect(handle_);
     if (written)
         written();
+}
+
+void TCustomWinSocket::dropPendingWrite() {
+    closeAfterWrite_ = false;
+    pendingWrite_.clear();
+    pendingOffset_ = 0;
+    written_ = nullptr;
+    if (stallTimer_)
+        stallTimer_->stop();
+}
+
+void TCustomWinSocket::setWriteStallTimeout(int ms) {
+    stallMs_ = ms;
+}
+
+void TCustomWinSocket::watchForStall(bool progressed) {
+    if (!stallTimer_) {
+        stallTimer_ = new QTimer(this);
+        stallTimer_->setSingleShot(true);
+        connect(stallTimer_, &QTimer::timeout, this, [this] { writeStalled(); });
+    }
+    if (progressed || !stallTimer_->isActive())
+        stallTimer_->start(stallMs_);
+}
+
+void TCustomWinSocket::writeStalled() {
+    if (!closeAfterWrite_)
+        return;
+    // A box of this socket's own is up: its handler is not to be entered from here.
+    if (dispatching()) {
+        stallTimer_->start(stallMs_);
+        return;
+    }
+    guarded([this] {
+        DispatchScope scope(*this);
+        sendFailure(ETIMEDOUT);
+    });
 }
 
 QByteArray TCustomWinSocket::PeerHostName() {

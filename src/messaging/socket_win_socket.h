@@ -8,6 +8,7 @@
 #include <mutex>
 
 class QSocketNotifier;
+class QTimer;
 struct HostLookup;
 class TServerWinSocket;
 class TServerClientWinSocket;
@@ -77,6 +78,10 @@ public:
     quint16 LocalPort() const;
     // Whether a whole-text write is still handing bytes to the platform.
     bool WritePending() const { return closeAfterWrite_; }
+    // A whole-text write that the platform takes nothing of for this long fails as a send
+    // that timed out (10060), so a peer that stops reading cannot hold the socket for ever.
+    void setWriteStallTimeout(int ms);
+    static constexpr int kDefaultWriteStallMs = 30000;
 
     SocketEventCallback OnSocketEvent;
     ErrorCallback OnErrorEvent;
@@ -139,6 +144,9 @@ private:
     void closeNotification(int error);
     void connectNotification(int error);
     void flushPendingWrite();
+    void dropPendingWrite();
+    void watchForStall(bool progressed);
+    void writeStalled();
     void sendFailure(int errnoValue);
     void receiveFailure(int errnoValue);
     void updateNotifiers();
@@ -171,6 +179,8 @@ private:
     QByteArray pendingWrite_;
     qsizetype pendingOffset_ = 0;
     std::function<void()> written_;
+    QTimer* stallTimer_ = nullptr;
+    int stallMs_ = kDefaultWriteStallMs;
     std::function<void()> afterDispatch_;
 };
 

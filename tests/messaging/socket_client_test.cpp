@@ -310,6 +310,44 @@ TEST_F(SocketClient, AWholeTextThatThePeerRefusesIsTheSendError) {
     EXPECT_TRUE(log.contains(QStringLiteral("disconnect active=0 boxes=0")));
 }
 
+TEST_F(SocketClient, AWholeTextToAPeerThatStopsReadingFailsOnceItStalls) {
+    quint16 rawPort = 0;
+    Fd listener = rawListener(rawPort, 5, 64 * 1024);
+    bool written = false;
+    onConnect = [&](TCustomWinSocket* s) {
+        s->setWriteStallTimeout(300);
+        s->WriteTextAndClose(pattern(16 * 1024 * 1024), [&] { written = true; });
+    };
+    cs.setHost("pc-b");
+    cs.setPort(rawPort);
+    cs.setActive(true);
+    Fd peer;
+    ASSERT_TRUE(waitUntil([&] {
+        peer = acceptWaiting(listener);
+        return peer.get() >= 0;
+    }));
+    // The peer takes a little, then never reads again.
+    spin(100);
+    bool eof = false;
+    readSome(peer.get(), eof);
+    ASSERT_TRUE(waitUntil([&] { return !testBoxes().errors().isEmpty(); }));
+    EXPECT_EQ(testBoxes().errors(),
+              QStringList{QStringLiteral(
+                  "Windows socket error: Connection timed out (10060), on API 'send'")});
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(cs.Active());
+    EXPECT_EQ(
+        log.mid(log.size() - 2),
+        (QStringList{QStringLiteral("error %1 10060").arg(static_cast<int>(TErrorEvent::eeSend)),
+                     QStringLiteral("disconnect active=0 boxes=0")}));
+    // The socket is free for the next send.
+    testBoxes().clear();
+    onConnect = nullptr;
+    cs.setPort(serverPort);
+    cs.setActive(true);
+    ASSERT_TRUE(waitUntil([&] { return cs.Active(); }));
+}
+
 TEST_F(SocketClient, RealResolverFindsLocalhostAndItsName) {
     services().resolver = std::make_unique<QtResolver>();
     cs.setHost("localhost");
