@@ -5,6 +5,8 @@
 #include "platform/guard.h"
 #include "platform/services.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
@@ -122,6 +124,18 @@ void Reception::clientRead(TCustomWinSocket* Socket) {
     c->buffer.append(bytes);
     c->quiet->start();
     c->idle->start();
+}
+
+void Reception::finishPending() {
+    // Their connections are about to be dropped: the bytes so far are the message.
+    for (const auto& [socket, c] : connections_)
+        complete(*c);
+    // Every lookup ends by its own timeout; the deadline only guards against bytes that keep
+    // arriving meanwhile.
+    QElapsedTimer waited;
+    waited.start();
+    while (!jobs_.empty() && waited.elapsed() < limits_.lookupTimeoutMs + 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
 void Reception::clientDisconnected(TCustomWinSocket* Socket) {

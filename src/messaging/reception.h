@@ -50,6 +50,11 @@ public:
     void clientRead(TCustomWinSocket* Socket);
     void clientDisconnected(TCustomWinSocket* Socket);
 
+    // For the end of the run, while the windows are still there: what open connections hold
+    // counts as their message, and every message is handed on once its name has come or its
+    // lookup has timed out. Runs the event loop until then.
+    void finishPending();
+
     // Connections being watched now.
     int openConnections() const { return static_cast<int>(connections_.size()); }
     // Messages completed but not yet handed on (waiting for their names or their turn).

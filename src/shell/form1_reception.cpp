@@ -5,12 +5,14 @@
 #include "messaging/socket_components.h"
 #include "platform/clock.h"
 #include "platform/cp1251.h"
+#include "platform/guard.h"
 #include "platform/services.h"
 #include "shell/form1.h"
 #include "windows/archivef.h"
 #include "windows/ignorf.h"
 #include "windows/msgf.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace {
@@ -23,6 +25,13 @@ void bindReception(TForm1& form) {
     // Owned by the server component, so it goes when the server goes.
     assembly = new Reception(&ReceiveMessage, ReceptionLimits{}, form.ss);
     assembly->attach(*form.ss);
+    // At the end of the run the windows are still there: what has arrived goes to the archive.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, assembly, [] {
+        guarded([] {
+            if (assembly)
+                assembly->finishPending();
+        });
+    });
     form.ss->OnClientRead = [&form](QObject* Sender, TCustomWinSocket* Socket) {
         form.ssClientRead(Sender, Socket);
     };

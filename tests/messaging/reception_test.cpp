@@ -252,3 +252,23 @@ TEST_F(ReceptionTest, BytesHeldWhenTheServerStopsAreStillAMessage) {
     EXPECT_EQ(received[0].text, QByteArray("before pause"));
     EXPECT_EQ(reception->openConnections(), 0);
 }
+
+TEST_F(ReceptionTest, AtTheEndWhatHasArrivedIsHandedOn) {
+    resolver.answerAddress(ipv4(127, 0, 0, 1), "slow", 400);
+    ReceptionLimits limits;
+    limits.quietMs = 60000; // the open connection's bytes would wait for this
+    start(limits);
+    Peer closed(port);
+    closed.send("sent and closed");
+    closed.close();
+    ASSERT_TRUE(waitUntil([&] { return reception->pendingMessages() == 1; }));
+    Peer open(port);
+    open.send("still open");
+    ASSERT_TRUE(waitUntil([&] { return reception->openConnections() == 1; }));
+    settle(100);
+    ASSERT_TRUE(received.empty());
+    reception->finishPending();
+    EXPECT_EQ(received,
+              (std::vector<Message>{{"slow", "sent and closed"}, {"slow", "still open"}}));
+    EXPECT_EQ(reception->pendingMessages(), 0);
+}
