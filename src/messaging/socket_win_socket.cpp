@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -605,6 +606,10 @@ void TClientWinSocket::lookupComplete(const HostLookup& result, quint16 port) {
             Event(this, TSocketEvent::seConnecting);
             if (SocketHandle() != fd)
                 return;
+            // A computer that does not answer is given up after about 15 s, as Windows
+            // does after some 20 s, rather than after Linux's two minutes.
+            const int synRetries = 3;
+            (void)::setsockopt(fd, IPPROTO_TCP, TCP_SYNCNT, &synRetries, sizeof synRetries);
             sockaddr_in sa = ipv4(result.addresses.first(), port);
             if (::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
                 expectConnectOutcome(0);
