@@ -14,6 +14,10 @@ using TSocketNotifyEvent = std::function<void(QObject* Sender, TCustomWinSocket*
 using TSocketErrorEvent = std::function<void(QObject* Sender, TCustomWinSocket* Socket,
                                              TErrorEvent ErrorEvent, int& ErrorCode)>;
 
+// Only the non-blocking modes are built: every notification arrives on the UI thread.
+enum class TClientType { ctNonBlocking };
+enum class TServerType { stNonBlocking };
+
 // A socket component: Active, Port and, for the client, Host. Port and Host change only while
 // Active is off ("Can't change value while socket is active").
 class TAbstractSocket : public QObject {
@@ -74,6 +78,7 @@ public:
     ~TClientSocket() override;
 
     TClientWinSocket* Socket() const { return socket_.get(); }
+    TClientType ClientType() const { return TClientType::ctNonBlocking; }
     // Host name or dotted address of the peer. Changing it drops an attempt still under way.
     const QByteArray& Host() const { return host_; }
     void setHost(const QByteArray& value);
@@ -94,6 +99,7 @@ public:
     ~TCustomServerSocket() override;
 
     TServerWinSocket* Socket() const { return socket_.get(); }
+    TServerType ServerType() const { return TServerType::stNonBlocking; }
 
     TSocketNotifyEvent OnClientConnect;
     TSocketNotifyEvent OnClientDisconnect;

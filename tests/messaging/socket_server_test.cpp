@@ -281,3 +281,13 @@ TEST_F(SocketServer, PortCannotChangeWhileActive) {
     ss.setPort(1234);
     EXPECT_EQ(ss.Port(), 1234);
 }
+
+TEST_F(SocketServer, ActiveSetWhileItsOwnerIsBuiltIsAppliedWhenBuildingEnds) {
+    ss.BeginLoading();
+    ss.setActive(true);
+    EXPECT_FALSE(ss.Active());
+    EXPECT_EQ(ss.Socket()->SocketHandle(), -1);
+    ss.Loaded();
+    EXPECT_TRUE(ss.Active());
+    EXPECT_NE(ss.Socket()->LocalPort(), 0);
+}
