@@ -1,6 +1,7 @@
 #include "windows/msgf.h"
 
 #include "messaging/archive_text.h"
+#include "messaging/sendf.h"
 #include "platform/boxes.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -136,7 +137,13 @@ void TMsgf::setHighlighted(bool on) {
 }
 
 void TMsgf::sBitBtn1Click() {
+    // Straight to the send window, not through the tray's way there: an open archive stays.
+    const QByteArray sender = senderName();
+    if (SendF)
+        SendF->setAddress(sender);
     close();
+    if (SendF)
+        SendF->showAndActivate();
 }
 
 void TMsgf::sBitBtn2Click() {
