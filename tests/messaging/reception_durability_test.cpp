@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -69,11 +70,17 @@ TEST(ReceptionDurability, MessageShownSurvivesSigkill) {
     }
     InTempDir env;
     QDir().mkpath(kSystemDir);
+    // As root the program gets a system directory of its own (a private mount over the
+    // shared one), so tests that run at the same time cannot change its config.ini.
+    const bool privateSystemDir =
+        ::geteuid() == 0 && !QStandardPaths::findExecutable(QStringLiteral("unshare")).isEmpty();
+    const QString config =
+        privateSystemDir ? env.systemPath(QStringLiteral("config.ini")) : kConfig;
     const bool hadConfig = QFile::exists(kConfig);
     const QByteArray savedConfig = readFile(kConfig);
     const quint16 port = freePort();
-    writeFile(kConfig, "[Chatterwick 2]\r\nDefPort=" + QByteArray::number(port) +
-                           "\r\nSounds=1\r\nDontActivateServer=0\r\n");
+    writeFile(config, "[Chatterwick 2]\r\nDefPort=" + QByteArray::number(port) +
+                          "\r\nSounds=1\r\nDontActivateServer=0\r\n");
     for (const char* icon : {"Active.ico", "deActive.ico", "Sending.ico", "Msg.wav"})
         QFile::copy(QStringLiteral(CW_SOURCE_DIR "/assets/") + QLatin1String(icon),
                     env.path(QLatin1String(icon)));
@@ -84,7 +91,14 @@ TEST(ReceptionDurability, MessageShownSurvivesSigkill) {
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(env.dir());
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(CW_PROGRAM), {});
+    if (privateSystemDir) // unshare and sh exec in place: the process is the program itself
+        program.start(QStringLiteral("unshare"),
+                      {QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                       QStringLiteral("mount --bind \"$1\" \"$2\" && exec \"$3\""),
+                       QStringLiteral("sh"), env.systemDir(), kSystemDir,
+                       QStringLiteral(CW_PROGRAM)});
+    else
+        program.start(QStringLiteral(CW_PROGRAM), {});
     ASSERT_TRUE(program.waitForStarted(10000));
 
     QElapsedTimer waited;
@@ -101,10 +115,12 @@ TEST(ReceptionDurability, MessageShownSurvivesSigkill) {
     ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
     program.waitForFinished(10000);
 
-    if (hadConfig)
-        writeFile(kConfig, savedConfig);
-    else
-        QFile::remove(kConfig);
+    if (!privateSystemDir) {
+        if (hadConfig)
+            writeFile(kConfig, savedConfig);
+        else
+            QFile::remove(kConfig);
+    }
 
     ASSERT_TRUE(sent) << "the program did not listen on " << port;
     const QByteArray stored = readFile(archive);
