@@ -148,7 +148,9 @@ public:
 TEST_F(TcpSend, AFailedSendReportsRestoresTheTrayAndKeepsTheText) {
     Resetter resetter(port);
     resolver.answer("PC-RESET", {ipv4(127, 0, 0, 4)});
-    const QByteArray large(8 * 1024 * 1024, 'z');
+    QByteArray large;
+    while (large.size() < 8 * 1024 * 1024)
+        large += QByteArray(98, 'z') + "\r\n";
     const struct {
         const char* name;
         QByteArray address;
