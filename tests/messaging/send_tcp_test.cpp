@@ -1,6 +1,7 @@
 #include "messaging/send_fixture.h"
 #include "messaging/send_queue.h"
 #include "messaging/socket_components.h"
+#include "messaging/socket_error.h"
 #include "messaging/socket_win_socket.h"
 
 #include <QCheckBox>
@@ -204,6 +205,39 @@ TEST_F(TcpSend, AFailedTextComesBackUnlessSomethingNewWasWritten) {
     EXPECT_EQ(a.messages[0].bytes, QByteArray("second"));
     ASSERT_TRUE(allSent());
     EXPECT_EQ(testBoxes().errors().size(), 3);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TcpSend, AnActivationThatFailsAtOnceKeepsTheWindowOrLetsTheNextSendGo) {
+    // Starting an attempt for PC-B fails inside the activation itself.
+    form->cs->OnLookup = [this](QObject*, TCustomWinSocket*) {
+        if (form->cs->Host() == "PC-B")
+            throw ESocketError(QStringLiteral("Can't create new socket"));
+    };
+    sendf->showAndActivate();
+    send("PC-B", "stays");
+    EXPECT_EQ(testBoxes().errors(), QStringList{QStringLiteral("Can't create new socket.")});
+    EXPECT_TRUE(sendf->isVisible());
+    EXPECT_TRUE(sendf->history().isEmpty());
+    EXPECT_EQ(sendf->messageText(), QByteArray("stays"));
+    EXPECT_TRUE(sendf->sendQueue->Idle());
+
+    // Waiting behind another send, the failure is reported when its turn comes; the rest go on.
+    testBoxes().clear();
+    resolver.answer("PC-A", {ipv4(127, 0, 0, 1)}, 150);
+    send("PC-A", "one");
+    send("PC-B", "two");
+    send("PC-A", "three");
+    ASSERT_TRUE(waitUntil([&] { return a.complete() == 2; }));
+    ASSERT_TRUE(allSent());
+    EXPECT_EQ(a.messages[0].bytes, QByteArray("one"));
+    EXPECT_EQ(a.messages[1].bytes, QByteArray("three"));
+    EXPECT_EQ(testBoxes().errors(), QStringList{QStringLiteral("Can't create new socket.")});
+    EXPECT_EQ(sendf->history(), (LineList{"PC-A", "PC-B"}));
+    EXPECT_EQ(trayColour(), kPausedColour);
 }
 
 } // namespace
