@@ -88,6 +88,8 @@ TSendF::TSendF()
         adre->lineEdit()->setCursorPosition(cursor);
     });
     adre->setEditText(QStringLiteral("LOCALHOST"));
+    // Typed keys reach the box itself, which hands them to its line edit directly.
+    adre->installEventFilter(this);
     adre->lineEdit()->installEventFilter(this);
 
     TreeView1 = new QTreeWidget(this);
@@ -172,7 +174,7 @@ void TSendF::FormDestroy() {
 }
 
 bool TSendF::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == adre->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == adre || watched == adre->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             guarded([this] { adreKeyDown(kEnterKey); });
