@@ -74,8 +74,7 @@ public:
     void csConnect(QObject* Sender, TCustomWinSocket* Socket);
     void csDisconnect(QObject* Sender, TCustomWinSocket* Socket);
     // Keeps the books of a send whose connection failed (the error box follows).
-    void csError(QObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
-                 int& ErrorCode);
+    void csError(QObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent, int& ErrorCode);
 
     // Tray and its menu.
     void triClick(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,

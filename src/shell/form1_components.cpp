@@ -28,8 +28,8 @@ void createNetworkComponents(TForm1& form) {
     form.cs->OnDisconnect = [&form](QObject* Sender, TCustomWinSocket* Socket) {
         form.csDisconnect(Sender, Socket);
     };
-    form.cs->OnError = [&form](QObject* Sender, TCustomWinSocket* Socket,
-                               TErrorEvent ErrorEvent, int& ErrorCode) {
+    form.cs->OnError = [&form](QObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
+                               int& ErrorCode) {
         form.csError(Sender, Socket, ErrorEvent, ErrorCode);
     };
 
