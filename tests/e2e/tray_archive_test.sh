@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Messages pile up in the archive window; a left click on the tray icon opens the send window
-# and closes the archive. "Выход" from the tray menu asks first and then saves the archive.
+# and closes the archive. "Выход" from the tray menu asks first and then saves the archive,
+# which the next run takes up again.
 source "$(dirname "$0")/two_computers.sh"
 e2e_begin
 start_computer a
@@ -43,6 +44,17 @@ check_archive "$archive" PC-B "$t0" "$t1" "$E2E_DIR/first" "$E2E_DIR/second" "$E
 tray_exit a no
 tray_exit a yes
 check_archive "$archive" PC-B "$t0" "$t1" "$E2E_DIR/first" "$E2E_DIR/second" "$E2E_DIR/third"
+
+# The archive survives a restart: a message after it follows the earlier ones.
+start_computer a
+cp1251 'После перезапуска' >"$E2E_DIR/fourth"
+n=$((n + $(entry_size PC-B "$E2E_DIR/fourth")))
+send_raw b a "$E2E_DIR/fourth"
+wait_until 15 "the fourth entry in A's archive" size_at_least "$archive" $n
+wait_until 10 "A's message window" showing a "$msg_title"
+tray_exit a yes
+check_archive "$archive" PC-B "$t0" "$(clock)" "$E2E_DIR/first" "$E2E_DIR/second" \
+    "$E2E_DIR/third" "$E2E_DIR/fourth"
 [ -e "$E2E_DIR/a/work/iphist.dat" ] || fail "no iphist.dat after the exit"
 [ -s "$E2E_DIR/a/system/config.ini" ] || fail "no config.ini after the exit"
 alive b program || fail "the program on B ended"
