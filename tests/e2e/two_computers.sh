@@ -314,16 +314,26 @@ day_seconds() { local h m s; IFS=: read -r h m s <<<"$1"; echo $((10#$h * 3600 +
 # check_archive FILE NAME T0 T1 TEXT_FILE...: FILE holds exactly one entry from NAME per text
 # file, in that order, each stamped with a local time between T0 and T1 (HH:MM:SS).
 check_archive() {
-    local file=$1 name=$2 t0=$3 t1=$4
+    local file=$1 name=$2 t0=$3 t1=$4 text_file entries=()
     shift 4
+    for text_file in "$@"; do entries+=("$name" "$text_file"); done
+    check_entries "$file" "$t0" "$t1" "${entries[@]}"
+}
+
+# check_entries FILE T0 T1 NAME TEXT_FILE [NAME TEXT_FILE]...: as check_archive, with each
+# entry's own sender.
+check_entries() {
+    local file=$1 t0=$2 t1=$3
+    shift 3
     [ -s "$file" ] || fail "no archive at $file"
-    local expected=$E2E_DIR/expected-archive offset=0 text_file time
+    local expected=$E2E_DIR/expected-archive offset=0 time
     : >"$expected"
-    for text_file in "$@"; do
+    while (($# >= 2)); do
         time=$(tail -c +$((offset + 4)) "$file" | head -c 8)
         check_time "$file" "$time" "$t0" "$t1"
-        archive_entry "$time" "$name" "$text_file" >>"$expected"
-        offset=$(stat -c %s "$expected")
+        archive_entry "$time" "$1" "$2" >>"$expected"
+        offset=$(file_size "$expected")
+        shift 2
     done
     cmp "$expected" "$file" >&2 || {
         echo "expected:" >&2
