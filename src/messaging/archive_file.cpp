@@ -14,22 +14,6 @@
 
 namespace {
 
-bool writeAll(int fd, QByteArrayView bytes) {
-    const char* p = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 // Makes a rename or a new name in the directory itself durable.
 void syncDirectory(const QString& dirPath) {
     const int fd =

@@ -1,6 +1,7 @@
 #include "platform/profile.h"
 
 #include "platform/cp1251.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,22 +127,6 @@ bool readWhole(const QString& path, QByteArray& out, mode_t* mode = nullptr) {
     }
     ::close(fd);
     return ok;
-}
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 class FileDescriptor {
