@@ -3,12 +3,21 @@
 #include "messaging/socket_components.h"
 #include "platform/guard.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <utility>
 
 TSendQueue::TSendQueue(QObject* parent) : QObject(parent) {}
 
 TSendQueue::~TSendQueue() = default;
+
+void TSendQueue::finishPending(int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!Idle() && waited.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
 
 bool TSendQueue::Idle() const {
     return phase_ == Phase::Idle && waiting_.empty();

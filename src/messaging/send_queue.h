@@ -43,6 +43,10 @@ public:
     void Disconnected();
     void Error(TErrorEvent event);
 
+    // At the end of the run: lets the sends under way and waiting go out, for at most
+    // timeoutMs, so that a text the user has sent is not dropped by the exit.
+    void finishPending(int timeoutMs);
+
     // No send is under way or waiting.
     bool Idle() const;
     // Sends waiting behind the one under way.

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -30,6 +31,8 @@ namespace {
 constexpr int kLeftColumnWidth = 150;
 constexpr int kButtonHeight = 25;
 constexpr int kEnterKey = 13;
+// How long the exit waits for texts still on their way: past the client's connect limit.
+constexpr int kExitSendWaitMs = 20000;
 
 // Upper case as the code page has it: a letter whose capital the code page lacks stays.
 QString upperAddress(const QString& text) {
@@ -137,6 +140,9 @@ TSendF::TSendF()
     sendQueue = new TSendQueue(this);
     sendQueue->OnSent = [this](const OutgoingText& m) { sent(m); };
     sendQueue->OnFailed = [this](const OutgoingText& m) { failed(m); };
+    // Texts the user has sent go out before the windows go.
+    connect(qApp, &QCoreApplication::aboutToQuit, sendQueue,
+            [this] { guarded([this] { sendQueue->finishPending(kExitSendWaitMs); }); });
 
     connect(TreeView1, &QTreeWidget::itemClicked, this,
             [this] { guarded([this] { TreeView1Click(); }); });

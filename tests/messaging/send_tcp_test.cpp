@@ -241,3 +241,15 @@ TEST_F(TcpSend, AnActivationThatFailsAtOnceKeepsTheWindowOrLetsTheNextSendGo) {
 }
 
 } // namespace
+
+TEST_F(TcpSend, TextsStillOnTheirWayAtTheEndOfTheRunGoOut) {
+    resolver.answer("PC-A", {ipv4(127, 0, 0, 1)}, 200);
+    send("PC-A", "one");
+    send("PC-B", "two");
+    // The run ends at once; what the user has sent still reaches both computers.
+    sendf->sendQueue->finishPending(10000);
+    EXPECT_TRUE(sendf->sendQueue->Idle());
+    ASSERT_TRUE(waitUntil([&] { return a.complete() == 1 && b.complete() == 1; }));
+    EXPECT_EQ(a.messages[0].bytes, QByteArray("one"));
+    EXPECT_EQ(b.messages[0].bytes, QByteArray("two"));
+}
