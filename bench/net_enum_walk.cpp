@@ -1,6 +1,7 @@
 // How long a walk of a large network takes from its start until the tree is expanded and the
 // refresh button enabled again, with every node handed to the UI thread one at a time.
 
+#include "bench_main.h"
 #include "neighbourhood/computer_list.h"
 #include "platform/net_resources.h"
 #include "platform/services.h"
@@ -111,13 +112,5 @@ BENCHMARK(BM_WalkUntilFinishEnum)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

@@ -5,6 +5,7 @@
 // The archive file lives in a fresh directory under the current one, so run this from a
 // directory on the disk whose flush cost is of interest (not tmpfs).
 
+#include "bench_main.h"
 #include "messaging/archive_file.h"
 #include "messaging/archive_text.h"
 #include "platform/boxes.h"
@@ -177,15 +178,7 @@ BENCHMARK(BM_ReceiveLargestMessage)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // The offscreen platform warns on every raise(); that would bury the results.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

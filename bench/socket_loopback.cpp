@@ -3,6 +3,7 @@
 //   close, the server's accept, read events and the release of the connection;
 // - the reading side alone for a large text: how many read events it takes and their cost.
 
+#include "bench_main.h"
 #include "messaging/socket_components.h"
 #include "platform/guard.h"
 #include "platform/resolver.h"
@@ -129,11 +130,5 @@ BENCHMARK(BM_MessageRoad)->Arg(64)->Arg(64 * 1024)->Arg(1 << 20)->Unit(benchmark
 BENCHMARK(BM_ReadLargeText)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }
