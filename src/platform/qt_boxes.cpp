@@ -36,9 +36,10 @@ void QtBoxes::information(const QString& text) {
 }
 
 Answer QtBoxes::question(QWidget* owner, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    owner);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-void showError(const QString& message) { services().boxes->error(errorBoxText(message)); }
+void showError(const QString& message) {
+    services().boxes->error(errorBoxText(message));
+}

@@ -2,8 +2,11 @@
 
 #include "platform/guard.h"
 
-TAboutF::TAboutF() : TSecondaryForm(QStringLiteral("О программе"), WindowSizing::Fixed, QSize(311, 285)) {
+TAboutF::TAboutF()
+    : TSecondaryForm(QStringLiteral("О программе"), WindowSizing::Fixed, QSize(311, 285)) {
     guarded([this] { FormCreate(); });
 }
 
-void TAboutF::FormCreate() { setSystemMenuCaptions(); }
+void TAboutF::FormCreate() {
+    setSystemMenuCaptions();
+}

@@ -2,8 +2,11 @@
 
 #include "platform/guard.h"
 
-TConfF::TConfF() : TSecondaryForm(QStringLiteral("Настройки"), WindowSizing::Fixed, QSize(337, 264)) {
+TConfF::TConfF()
+    : TSecondaryForm(QStringLiteral("Настройки"), WindowSizing::Fixed, QSize(337, 264)) {
     guarded([this] { FormCreate(); });
 }
 
-void TConfF::FormCreate() { setSystemMenuCaptions(); }
+void TConfF::FormCreate() {
+    setSystemMenuCaptions();
+}

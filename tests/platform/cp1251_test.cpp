@@ -28,7 +28,8 @@ TEST(ErrorBoxText, FullStopRule) {
     } cases[] = {
         {"Cannot open file deActive.ico", "Cannot open file deActive.ico."},
         {"Asynchronous socket error 10061", "Asynchronous socket error 10061."},
-        {"Windows socket error: x (10048), on API 'bind'", "Windows socket error: x (10048), on API 'bind'"},
+        {"Windows socket error: x (10048), on API 'bind'",
+         "Windows socket error: x (10048), on API 'bind'"},
         {"Done.", "Done."},
         {"Wow!", "Wow!"},
         {"(a)", "(a)"},

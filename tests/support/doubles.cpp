@@ -37,9 +37,15 @@ QStringList texts(const std::vector<ScriptedBoxes::Box>& boxes, ScriptedBoxes::B
 }
 } // namespace
 
-QStringList ScriptedBoxes::errors() const { return texts(boxes_, Box::Kind::Error); }
-QStringList ScriptedBoxes::informations() const { return texts(boxes_, Box::Kind::Information); }
-QStringList ScriptedBoxes::questions() const { return texts(boxes_, Box::Kind::Question); }
+QStringList ScriptedBoxes::errors() const {
+    return texts(boxes_, Box::Kind::Error);
+}
+QStringList ScriptedBoxes::informations() const {
+    return texts(boxes_, Box::Kind::Information);
+}
+QStringList ScriptedBoxes::questions() const {
+    return texts(boxes_, Box::Kind::Question);
+}
 
 void ScriptedBoxes::clear() {
     boxes_.clear();
@@ -47,5 +53,9 @@ void ScriptedBoxes::clear() {
     whileShowing_ = nullptr;
 }
 
-ScriptedBoxes& testBoxes() { return dynamic_cast<ScriptedBoxes&>(*services().boxes); }
-FixedClock& testClock() { return dynamic_cast<FixedClock&>(*services().clock); }
+ScriptedBoxes& testBoxes() {
+    return dynamic_cast<ScriptedBoxes&>(*services().boxes);
+}
+FixedClock& testClock() {
+    return dynamic_cast<FixedClock&>(*services().clock);
+}

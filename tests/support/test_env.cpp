@@ -21,7 +21,9 @@ InTempDir::InTempDir() : previous_(QDir::currentPath()) {
     testBoxes().clear();
 }
 
-InTempDir::~InTempDir() { QDir::setCurrent(previous_); }
+InTempDir::~InTempDir() {
+    QDir::setCurrent(previous_);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
