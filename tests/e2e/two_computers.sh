@@ -10,7 +10,7 @@
 # Everything made here is removed on exit, also when a step fails; a failing step leaves
 # screenshots of both displays and the logs in the test's directory and prints the path.
 
-set -euo pipefail
+set -Eeuo pipefail
 
 E2E_PROGRAM=$1
 E2E_SYSTEM_DIR=$2
@@ -63,6 +63,8 @@ dump_logs() {
 }
 
 fail() {
+    trap - ERR
+    set +e
     echo "FAILED: $*" >&2
     if [ -n "$E2E_DIR" ]; then
         screenshot_all
@@ -71,6 +73,10 @@ fail() {
     fi
     exit 1
 }
+
+# A command that fails outside a condition ends the test with the command named, not silently.
+# Inside a command substitution the failure reaches the command around it, which is named.
+trap '((BASH_SUBSHELL > 0)) || fail "line $LINENO of ${BASH_SOURCE[0]##*/}: \"$BASH_COMMAND\" failed"' ERR
 
 # wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; fails after SECONDS.
 wait_until() {
@@ -105,7 +111,7 @@ stop_pid() {
 
 cleanup() {
     local rc=$? c p
-    trap - EXIT INT TERM
+    trap - EXIT INT TERM ERR
     set +e
     if [ -n "$E2E_WATCHDOG" ]; then
         pkill -TERM -P "$E2E_WATCHDOG" 2>/dev/null
@@ -237,8 +243,14 @@ tray_icon() {
 
 # click_tray a|b 1|3: a click of the left or right button on the program's tray icon.
 click_tray() {
-    local c=$1 button=$2 icon
-    icon=$(tray_icon "$c") || {
+    local c=$1 button=$2 icon=
+    local try
+    # Like xdotool, xwininfo can end with an X error while windows come and go.
+    for try in 1 2 3 4 5; do
+        icon=$(tray_icon "$c") && break
+        sleep 0.1
+    done
+    [ -n "$icon" ] || {
         on "$c" xwininfo -root -tree >&2
         fail "no tray icon on computer $c"
     }
@@ -256,11 +268,22 @@ window_ids() {
 showing() { [ -n "$(window_ids "$1" "$2")" ]; }
 not_showing() { ! showing "$1" "$2"; }
 
+# The first visible window titled TITLE, or a failure. A window that comes or goes while
+# xdotool walks the tree can make it end with an X error, so callers poll.
+first_window() {
+    local id
+    id=$(window_ids "$1" "$2" | head -n1) || true
+    [ -n "$id" ] && echo "$id"
+}
+
 # wait_window a|b TITLE: waits for the window and makes it the active one; prints its id.
 wait_window() {
     local c=$1 title=$2 id
-    wait_until 15 "window \"$title\" on computer $c" showing "$c" "$title"
-    id=$(window_ids "$c" "$title" | head -n1)
+    local deadline=$(($(now_us) + 15000000))
+    until id=$(first_window "$c" "$title"); do
+        (($(now_us) < deadline)) || fail "timed out after 15s waiting for: window \"$title\" on computer $c"
+        sleep 0.02
+    done
     on "$c" xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
     wait_until 5 "window \"$title\" active on computer $c" is_active "$c" "$id"
     echo "$id"
@@ -329,7 +352,7 @@ check_entries() {
     local expected=$E2E_DIR/expected-archive offset=0 time
     : >"$expected"
     while (($# >= 2)); do
-        time=$(tail -c +$((offset + 4)) "$file" | head -c 8)
+        time=$(dd if="$file" bs=1 skip=$((offset + 3)) count=8 status=none)
         check_time "$file" "$time" "$t0" "$t1"
         archive_entry "$time" "$1" "$2" >>"$expected"
         offset=$(file_size "$expected")
