@@ -21,18 +21,6 @@ namespace {
 const QString kSystemDir = QStringLiteral(CW_SYSTEM_DIR);
 const QString kConfig = QDir(kSystemDir).filePath(QStringLiteral("config.ini"));
 
-quint16 freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 // Connects, writes the text and closes, as a sending program does; false when nothing listens.
 bool sendMessage(quint16 port, const QByteArray& text) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -100,12 +100,6 @@ protected:
         SendF = sendf.get();
     }
 
-    static quint16 freePort() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        return probe.serverPort();
-    }
-
     void writeIcon(const char* name, QRgb colour) {
         QImage image(16, 16, QImage::Format_ARGB32);
         image.fill(QColor(colour));

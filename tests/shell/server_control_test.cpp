@@ -45,12 +45,6 @@ protected:
     }
 };
 
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-
 bool accepts(quint16 port) {
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);

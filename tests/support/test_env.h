@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <gtest/gtest.h>
 
 // Installs the test doubles for the whole run and routes escaping errors to the error box
@@ -35,3 +36,6 @@ void writeFile(const QString& path, const QByteArray& bytes);
 
 // Spins the event loop until pred() holds or the timeout passes; returns pred().
 bool waitUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+// A TCP port that nothing on loopback listens on right now.
+quint16 freePort();
